@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace voka::testing {
+
+struct ProcessResult {
+    std::string standard_output;
+    std::string standard_error;
+    int exit_status = -1;  // -1 when the process did not exit normally
+};
+
+// Runs `argv` (argv[0] is the file to execute, found as given) with exactly `environment`
+// ("NAME=value" entries) and standard input from /dev/null.
+ProcessResult run_process(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
+
+// The built program `name` (e.g. "kodrun_voka1_sim").
+std::string program_path(const std::string& name);
+
+// A fresh directory for one test's files, removed with everything in it when this goes.
+class TemporaryDirectory {
+public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, const std::string& contents);
+bool file_exists(const std::string& path);
+
+}  // namespace voka::testing
