@@ -6,8 +6,10 @@ set(VOKA_DELIVERABLES
     3:0x3BC)
 
 # The operation files compiled in; each defines `<group>_commands`, its rows of the command
-# table. A build may leave groups out: their keywords then print nothing.
-set(VOKA_OPERATION_GROUPS analog_inputs)
+# table. A build may leave groups out: their keywords then print nothing. The deliverable groups
+# are compiled once per deliverable, with its port number.
+set(VOKA_OPERATION_GROUPS analog_inputs relay_outputs absent_functions fixed_convention)
+set(VOKA_DELIVERABLE_GROUPS identity)
 
 function(voka_link_program target)
   if(VOKA_STATIC)

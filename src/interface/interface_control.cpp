@@ -18,7 +18,7 @@ bool access_granted = false;
 std::uint16_t data_port = 0;
 std::uint16_t status_port = 0;
 std::uint32_t saved_port_value = 0;
-std::array<std::uint8_t, relay_count> relay_state{};
+std::array<std::uint8_t, relay_count> relay_flags{};
 std::uint8_t bit_count = 0;
 
 }  // namespace
@@ -29,7 +29,7 @@ void attach_port(PortAccess& port) {
     data_port = 0;
     status_port = 0;
     saved_port_value = 0;
-    relay_state = {};
+    relay_flags = {};
     bit_count = 0;
 }
 
@@ -78,12 +78,14 @@ ChannelWords read_channels() {
     return {channel0, channel1};
 }
 
-void set_relay_state(std::size_t relay, std::uint8_t flag) { relay_state[relay] = flag; }
+void set_relay_state(std::size_t relay, std::uint8_t flag) { relay_flags[relay] = flag; }
+
+std::uint8_t relay_state(std::size_t relay) { return relay_flags[relay]; }
 
 void write_relays() {
     std::uint32_t out = port_read(data_port) & control_mask;
     for (std::size_t relay = 0; relay < relay_count; ++relay) {
-        if (relay_state[relay] != 0) out |= 1u << relay;
+        if (relay_flags[relay] != 0) out |= 1u << relay;
     }
     port_write(data_port, out);
 }

@@ -34,6 +34,7 @@ ChannelWords read_channels();
 
 // The flags that write_relays drives onto data bits 0 to 3; non-zero is on.
 void set_relay_state(std::size_t relay, std::uint8_t flag);
+std::uint8_t relay_state(std::size_t relay);
 void write_relays();
 
 }  // namespace voka

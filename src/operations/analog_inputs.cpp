@@ -54,6 +54,6 @@ double ead(std::int32_t index) {
 
 std::string_view nead(std::int32_t index) { return nea(index); }
 
-extern const CommandGroup analog_inputs_commands{analog_input_rows};
+extern constinit const CommandGroup analog_inputs_commands{analog_input_rows};
 
 }  // namespace voka
