@@ -2,7 +2,14 @@
 
 #include <cstdint>
 
+// The first byte of the program image, as the linker names it.
+#ifdef _WIN32
+extern "C" const char __ImageBase[];
+#define VOKA_IMAGE_START __ImageBase
+#else
 extern "C" const char __executable_start[];
+#define VOKA_IMAGE_START __executable_start
+#endif
 
 namespace voka {
 namespace {
@@ -34,7 +41,7 @@ FailureText failure_text(FailureKind kind) {
 
 std::uint32_t report_address(const void* place) {
     const auto offset = reinterpret_cast<std::uintptr_t>(place) -
-                        reinterpret_cast<std::uintptr_t>(__executable_start);
+                        reinterpret_cast<std::uintptr_t>(VOKA_IMAGE_START);
     return static_cast<std::uint32_t>(conventional_image_base + offset);
 }
 

@@ -1,4 +1,4 @@
-#include "platform/linux/hardware_port.h"
+#include "platform/hardware_port.h"
 
 #include <sys/io.h>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "frontend/fixed_text.h"
@@ -31,7 +32,7 @@ private:
 
     char path_[path_capacity + 8] = {};
     std::size_t path_size_ = 0;
-    int lock_fd_ = -1;
+    std::intptr_t lock_ = -1;  // the lock file: a descriptor or a handle, as the platform has it
 };
 
 }  // namespace voka

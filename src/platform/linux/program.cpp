@@ -1,9 +1,8 @@
-#include "platform/linux/linux_program.h"
+#include "platform/program.h"
 
 #include <cerrno>
 #include <clocale>
 #include <csignal>
-#include <string_view>
 
 #include <unistd.h>
 
@@ -19,6 +18,32 @@ std::string_view without_directory(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// LC_ALL, then LC_NUMERIC, then LANG, as setlocale reads them; only the numeric category loads.
+char locale_decimal_separator() {
+    if (std::setlocale(LC_NUMERIC, "") == nullptr) return '.';
+    const char* const point = std::localeconv()->decimal_point;
+    return point != nullptr && point[0] != '\0' ? point[0] : '.';
+}
+
+void write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+}  // namespace
+
+RunRequest platform_run_request(PortAccess& port, int argc, char** argv) {
+    if (argc > 0) invoked_as = argv[0];
+    return {port, deliverable_port_base, locale_decimal_separator(), words_from_argument_list(argc, argv),
+            &program_name};
+}
+
 // The file actually running, not whatever the caller put in argv[0].
 std::string_view program_name() {
     static char path[4096];
@@ -29,33 +54,13 @@ std::string_view program_name() {
     return without_directory(invoked_as);
 }
 
-// LC_ALL, then LC_NUMERIC, then LANG, as setlocale reads them; only the numeric category loads.
-char locale_decimal_separator() {
-    if (std::setlocale(LC_NUMERIC, "") == nullptr) return '.';
-    const char* const point = std::localeconv()->decimal_point;
-    return point != nullptr && point[0] != '\0' ? point[0] : '.';
-}
-
-}  // namespace
-
-RunRequest linux_run_request(PortAccess& port, int argc, char** argv) {
-    if (argc > 0) invoked_as = argv[0];
-    return {port, deliverable_port_base, locale_decimal_separator(), words_from_argument_list(argc, argv),
-            &program_name};
-}
-
 void write_standard_output(std::string_view bytes) {
     if (bytes.empty()) return;
     // A reader that went away is no failure of the run.
     std::signal(SIGPIPE, SIG_IGN);
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
+    write_all(STDOUT_FILENO, bytes);
 }
+
+void write_standard_error(std::string_view bytes) { write_all(STDERR_FILENO, bytes); }
 
 }  // namespace voka

@@ -35,7 +35,7 @@ void describe(SimulatorError& error, std::string_view path, std::string_view wha
 }  // namespace
 
 StateFile::~StateFile() {
-    if (lock_fd_ >= 0) ::close(lock_fd_);
+    if (lock_ >= 0) ::close(static_cast<int>(lock_));
 }
 
 bool StateFile::load(std::string_view path, SimulatorState& state, SimulatorError& error) {
@@ -49,12 +49,13 @@ bool StateFile::load(std::string_view path, SimulatorState& state, SimulatorErro
 
     char lock_path[path_capacity + 8];
     with_suffix(path_, path_size_, ".lock", lock_path);
-    lock_fd_ = ::open(lock_path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lock_fd_ < 0) {
+    lock_ = ::open(lock_path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int lock_fd = static_cast<int>(lock_);
+    if (lock_fd < 0) {
         describe(error, lock_path, "cannot open the lock file", errno);
         return false;
     }
-    while (::flock(lock_fd_, LOCK_EX) != 0) {
+    while (::flock(lock_fd, LOCK_EX) != 0) {
         if (errno != EINTR) {
             describe(error, lock_path, "cannot lock", errno);
             return false;

@@ -4,7 +4,7 @@
 
 namespace voka {
 
-// The PC's own port registers, through the kernel's per-process I/O permission bitmap.
+// The PC's own port registers, reached as the platform allows.
 class HardwarePort final : public PortAccess {
 public:
     bool request_access(std::uint16_t base, std::uint16_t count) override;
