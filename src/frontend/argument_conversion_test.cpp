@@ -1,0 +1,794 @@
+#include "frontend/argument_conversion.h"
+
+#include <gmp.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "frontend/command_words.h"
+
+namespace voka {
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Outcomes
+
+struct Outcome {
+    FailureKind kind = FailureKind::none;
+    double value = 0.0;
+};
+
+const char* kind_name(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::none: return "none";
+        case FailureKind::convert_error: return "convert_error";
+        case FailureKind::overflow: return "overflow";
+        case FailureKind::invalid_op: return "invalid_op";
+        case FailureKind::privilege: return "privilege";
+    }
+    return "?";
+}
+
+std::string describe(const Outcome& outcome) {
+    if (outcome.kind != FailureKind::none) return kind_name(outcome.kind);
+    char text[64];
+    std::snprintf(text, sizeof text, "%a", outcome.value);
+    return text;
+}
+
+// Bit-exact, except that the sign of a zero is not part of the contract.
+bool same(const Outcome& a, const Outcome& b) {
+    if (a.kind != b.kind) return false;
+    if (a.kind != FailureKind::none) return true;
+    if (a.value == 0.0 && b.value == 0.0) return true;
+    return std::bit_cast<std::uint64_t>(a.value) == std::bit_cast<std::uint64_t>(b.value);
+}
+
+Outcome parsed(std::string_view word, char separator) {
+    const Checked<double> result = parse_argument(word, separator);
+    return {result.failure.kind, result.failure.kind == FailureKind::none ? result.value : 0.0};
+}
+
+constexpr Outcome ok(double value) { return {FailureKind::none, value}; }
+constexpr Outcome convert_error{FailureKind::convert_error, 0.0};
+constexpr Outcome overflow{FailureKind::overflow, 0.0};
+
+// ---------------------------------------------------------------------------------------------
+// Grammar, separator "."
+
+struct WordCase {
+    std::string word;
+    Outcome expected;
+};
+
+void PrintTo(const WordCase& c, std::ostream* os) {
+    *os << '"' << c.word << "\" -> " << describe(c.expected);
+}
+
+void expect_word(const WordCase& c, char separator) {
+    const Checked<double> result = parse_argument(c.word, separator);
+    const Outcome got{result.failure.kind, result.failure ? 0.0 : result.value};
+    EXPECT_TRUE(same(got, c.expected))
+        << "word \"" << c.word << "\" separator '" << separator << "': expected "
+        << describe(c.expected) << ", got " << describe(got);
+    if (c.expected.kind == FailureKind::convert_error) {
+        EXPECT_EQ(result.failure.word, c.word) << "the report quotes the whole word, unchanged";
+    }
+}
+
+class ArgumentGrammarPoint : public ::testing::TestWithParam<WordCase> {};
+
+TEST_P(ArgumentGrammarPoint, AcceptsOnlyTheNumberForm) { expect_word(GetParam(), '.'); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Accepted, ArgumentGrammarPoint,
+    ::testing::Values(
+        WordCase{"0", ok(0.0)}, WordCase{"5", ok(5.0)}, WordCase{"+5", ok(5.0)},
+        WordCase{"-5", ok(-5.0)}, WordCase{".5", ok(0.5)}, WordCase{"5.", ok(5.0)},
+        WordCase{"-.25", ok(-0.25)}, WordCase{"007.50", ok(7.5)},
+        // A lone separator is the number 0, also with a sign or an exponent.
+        WordCase{".", ok(0.0)}, WordCase{"-.", ok(0.0)}, WordCase{"+.", ok(0.0)},
+        WordCase{".e7", ok(0.0)}, WordCase{"-0", ok(0.0)}, WordCase{"-0.0e-3", ok(0.0)},
+        // Exponents: a missing digit string counts as 0; leading zeros do not use up digits.
+        WordCase{"1e", ok(1.0)}, WordCase{"1E", ok(1.0)}, WordCase{"1e+", ok(1.0)},
+        WordCase{"1e-", ok(1.0)}, WordCase{"1E+2", ok(100.0)}, WordCase{"1e-2", ok(0.01)},
+        WordCase{"25e-1", ok(2.5)}, WordCase{"1e0000000000000000000003", ok(1000.0)},
+        WordCase{"1e-00000000000000000000001", ok(0.1)}, WordCase{"0e4999", ok(0.0)},
+        WordCase{"1e499", overflow}, WordCase{"1e00499", overflow},
+        WordCase{"1e-499", ok(0.0)}, WordCase{"1e-4999", ok(0.0)},
+        // Spaces (0x20 only) around the number.
+        WordCase{"  5  ", ok(5.0)}, WordCase{"   -1.25e1   ", ok(-12.5)}, WordCase{" . ", ok(0.0)},
+        // Values that need care: subnormal, correctly rounded long integer.
+        WordCase{"1e-320", ok(0x0.00000000007e8p-1022)}, WordCase{"1e-400", ok(0.0)},
+        WordCase{"2.5e-324", ok(0x1p-1074)}, WordCase{"1e308", ok(1e308)},
+        WordCase{"12345678901234567890", ok(0x1.56a95319d63e1p+63)}, WordCase{"0.1", ok(0.1)}));
+
+INSTANTIATE_TEST_SUITE_P(
+    NotANumber, ArgumentGrammarPoint,
+    ::testing::Values(
+        WordCase{"", convert_error}, WordCase{" ", convert_error}, WordCase{"   ", convert_error},
+        WordCase{"+", convert_error}, WordCase{"-", convert_error}, WordCase{" - ", convert_error},
+        WordCase{"+-1", convert_error}, WordCase{"--1", convert_error},
+        WordCase{"1-", convert_error}, WordCase{"- 1", convert_error}, WordCase{"1 2", convert_error},
+        WordCase{"1 e5", convert_error}, WordCase{"1e 5", convert_error},
+        // Only the space byte is skipped.
+        WordCase{"\t1", convert_error}, WordCase{"1\t", convert_error},
+        WordCase{"\n1", convert_error}, WordCase{"1\xA0", convert_error},
+        WordCase{"e5", convert_error}, WordCase{"E5", convert_error}, WordCase{"-e5", convert_error},
+        WordCase{"e", convert_error},
+        // The other separator, thousands separators, doubled separators.
+        WordCase{"1,5", convert_error}, WordCase{",5", convert_error}, WordCase{"1,000", convert_error},
+        WordCase{"1,000.5", convert_error}, WordCase{"1.5.5", convert_error},
+        WordCase{"1..5", convert_error}, WordCase{"..", convert_error},
+        // Forms that a C library would take but the grammar does not.
+        WordCase{"0x10", convert_error}, WordCase{"0X1p3", convert_error},
+        WordCase{"inf", convert_error}, WordCase{"-infinity", convert_error},
+        WordCase{"nan", convert_error}, WordCase{"1e5.5", convert_error},
+        WordCase{"1e+-5", convert_error}, WordCase{"1e5e5", convert_error},
+        WordCase{"5a", convert_error}, WordCase{"1f", convert_error}, WordCase{"1d", convert_error},
+        WordCase{"1_000", convert_error},
+        // Exponent digits are taken while the exponent so far is below 500: a digit left over
+        // makes the word invalid, whatever the value would be.
+        WordCase{"1e5000", convert_error}, WordCase{"1e-5000", convert_error},
+        WordCase{"0e5000", convert_error}, WordCase{"1e5001", convert_error},
+        WordCase{"1e50000", convert_error}, WordCase{"1e0005000", convert_error}));
+
+// The exponent digit rule and the two ranges: "1e500" has all its digits taken and is only too
+// large for a double; beyond the extended range the word is no number at all.
+INSTANTIATE_TEST_SUITE_P(
+    Ranges, ArgumentGrammarPoint,
+    ::testing::Values(
+        WordCase{"1e500", overflow}, WordCase{"-1e500", overflow}, WordCase{"1e400", overflow},
+        WordCase{"2e308", overflow}, WordCase{"-2e308", overflow},
+        WordCase{"1.7976931348623158e308", ok(DBL_MAX)},
+        WordCase{"-1.7976931348623158e308", ok(-DBL_MAX)},
+        WordCase{"1.7976931348623159e308", overflow}, WordCase{"1e4095", overflow},
+        WordCase{"1e4932", overflow}, WordCase{"1.18e4932", overflow},
+        WordCase{"-1.18e4932", overflow}, WordCase{"1.19e4932", convert_error},
+        WordCase{"-1.19e4932", convert_error}, WordCase{"1e4933", convert_error},
+        WordCase{"1e4999", convert_error}, WordCase{"0.0001e4936", overflow},
+        WordCase{"100000e4928", convert_error}));
+
+// Grammar, separator ","
+
+class ArgumentGrammarComma : public ::testing::TestWithParam<WordCase> {};
+
+TEST_P(ArgumentGrammarComma, AcceptsOnlyTheLocaleSeparator) { expect_word(GetParam(), ','); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, ArgumentGrammarComma,
+    ::testing::Values(
+        WordCase{"1,5", ok(1.5)}, WordCase{",5", ok(0.5)}, WordCase{"5,", ok(5.0)},
+        WordCase{",", ok(0.0)}, WordCase{"-,", ok(0.0)}, WordCase{"-0,5", ok(-0.5)},
+        WordCase{"1,5e1", ok(15.0)}, WordCase{" 2,5 ", ok(2.5)}, WordCase{"7", ok(7.0)},
+        WordCase{"1e500", overflow}, WordCase{"1,19e4932", convert_error},
+        WordCase{"1.5", convert_error}, WordCase{".5", convert_error}, WordCase{"5.", convert_error},
+        WordCase{".", convert_error}, WordCase{"1,5,5", convert_error},
+        WordCase{"1.000,5", convert_error}, WordCase{" 0.5 ", convert_error}, WordCase{"+", convert_error}));
+
+TEST(ArgumentLength, AWordOfMaximumLengthIsReadToItsLastByte) {
+    EXPECT_TRUE(same(parsed(std::string(max_word_bytes - 1, '0') + "7", '.'), ok(7.0)));
+    EXPECT_TRUE(same(parsed(std::string(max_word_bytes - 1, ' ') + "7", '.'), ok(7.0)));
+    EXPECT_TRUE(same(parsed(std::string("7").append(max_word_bytes - 1, ' '), '.'), ok(7.0)));
+    EXPECT_TRUE(same(parsed(std::string(max_word_bytes, '9'), '.'), overflow));
+    // The exponent makes up for the digits on either side of the separator.
+    EXPECT_TRUE(same(parsed("0." + std::string(4000, '0') + "1e4001", '.'), ok(1.0)));
+    EXPECT_TRUE(same(parsed(std::string("1").append(4000, '0') + "e-4000", '.'), ok(1.0)));
+    EXPECT_TRUE(same(parsed(std::string("1").append(4000, '0') + ",e-3999", ','), ok(10.0)));
+
+    // Exactly 2^53 + 1 + 2^-11 is a tie in the extended format (to 2^53 + 1) and again in
+    // double (to 2^53); a 1 in the last of 4096 bytes lifts the extended value to
+    // 2^53 + 1 + 2^-10, which rounds to 2^53 + 2.
+    const std::string tie = "9007199254740993.00048828125";
+    EXPECT_TRUE(same(parsed(tie, '.'), ok(0x1p53)));
+    const std::string lifted = tie + std::string(max_word_bytes - tie.size() - 1, '0') + "1";
+    ASSERT_EQ(lifted.size(), max_word_bytes);
+    EXPECT_TRUE(same(parsed(lifted, '.'), ok(0x1.0000000000001p53)));
+}
+
+TEST(ArgumentLength, ALongerWordIsNoNumber) {
+    const std::string word = std::string(max_word_bytes, '0') + "7";
+    const Checked<double> result = parse_argument(word, '.');
+    EXPECT_EQ(result.failure.kind, FailureKind::convert_error);
+    EXPECT_EQ(result.failure.word, word);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Exact reference: the rational value of the word rounded to the x87 extended format and then
+// to double, each time to nearest with ties to even, with the formats' exponent ranges.
+
+class Integer {
+public:
+    Integer() { mpz_init(value_); }
+    explicit Integer(unsigned long value) { mpz_init_set_ui(value_, value); }
+    explicit Integer(const std::string& decimal) { mpz_init_set_str(value_, decimal.c_str(), 10); }
+    Integer(const Integer& other) { mpz_init_set(value_, other.value_); }
+    Integer& operator=(const Integer& other) {
+        mpz_set(value_, other.value_);
+        return *this;
+    }
+    ~Integer() { mpz_clear(value_); }
+
+    mpz_ptr get() { return value_; }
+    mpz_srcptr get() const { return value_; }
+
+    std::string decimal() const {
+        std::string text(mpz_sizeinbase(value_, 10) + 2, '\0');
+        mpz_get_str(text.data(), 10, value_);
+        text.resize(std::strlen(text.c_str()));
+        return text;
+    }
+
+private:
+    mpz_t value_;
+};
+
+Integer power(unsigned long base, unsigned long exponent) {
+    Integer result;
+    mpz_ui_pow_ui(result.get(), base, exponent);
+    return result;
+}
+
+Integer shifted(const Integer& value, unsigned long bits) {
+    Integer result;
+    mpz_mul_2exp(result.get(), value.get(), bits);
+    return result;
+}
+
+Integer product(const Integer& a, const Integer& b) {
+    Integer result;
+    mpz_mul(result.get(), a.get(), b.get());
+    return result;
+}
+
+Integer plus(const Integer& a, long b) {
+    Integer result;
+    if (b >= 0) {
+        mpz_add_ui(result.get(), a.get(), static_cast<unsigned long>(b));
+    } else {
+        mpz_sub_ui(result.get(), a.get(), static_cast<unsigned long>(-b));
+    }
+    return result;
+}
+
+// (2^bits - 1) x 2^exponent, and friends, are written from these.
+Integer ones(unsigned long bits) { return plus(power(2, bits), -1); }
+
+struct BinaryFormat {
+    unsigned long precision;  // significand bits, leading bit included
+    long min_exponent;        // of the smallest normal power of two
+    long max_exponent;        // of the largest finite binade
+};
+constexpr BinaryFormat x87_extended{64, -16382, 16383};
+constexpr BinaryFormat ieee_double{53, -1022, 1023};
+
+// significand x 2^scale, or overflow.
+struct Binary {
+    Integer significand;
+    long scale = 0;
+    bool overflow = false;
+};
+
+// Rounds numerator / denominator (both positive) into `format`, subnormals included.
+Binary round_into(const Integer& numerator, const Integer& denominator, const BinaryFormat& format) {
+    // 2^e <= value < 2^(e+1)
+    long e = static_cast<long>(mpz_sizeinbase(numerator.get(), 2)) -
+             static_cast<long>(mpz_sizeinbase(denominator.get(), 2));
+    const bool at_least_2e = e >= 0
+        ? mpz_cmp(numerator.get(), shifted(denominator, static_cast<unsigned long>(e)).get()) >= 0
+        : mpz_cmp(shifted(numerator, static_cast<unsigned long>(-e)).get(), denominator.get()) >= 0;
+    if (!at_least_2e) --e;
+
+    Binary result;
+    result.scale = std::max(e, format.min_exponent) - static_cast<long>(format.precision - 1);
+    Integer n = numerator;
+    Integer d = denominator;
+    if (result.scale >= 0) {
+        d = shifted(d, static_cast<unsigned long>(result.scale));
+    } else {
+        n = shifted(n, static_cast<unsigned long>(-result.scale));
+    }
+    Integer remainder;
+    mpz_fdiv_qr(result.significand.get(), remainder.get(), n.get(), d.get());
+    mpz_mul_2exp(remainder.get(), remainder.get(), 1);
+    const int half = mpz_cmp(remainder.get(), d.get());
+    if (half > 0 || (half == 0 && mpz_odd_p(result.significand.get()))) {
+        mpz_add_ui(result.significand.get(), result.significand.get(), 1);
+    }
+    if (mpz_sgn(result.significand.get()) != 0) {
+        const long top = static_cast<long>(mpz_sizeinbase(result.significand.get(), 2)) - 1;
+        result.overflow = top + result.scale > format.max_exponent;
+    }
+    return result;
+}
+
+Binary round_into(const Binary& value, const BinaryFormat& format) {
+    if (value.scale >= 0) {
+        return round_into(shifted(value.significand, static_cast<unsigned long>(value.scale)),
+                          Integer(1), format);
+    }
+    return round_into(value.significand, shifted(Integer(1), static_cast<unsigned long>(-value.scale)),
+                      format);
+}
+
+// (-1)^negative x digits x 10^exponent
+struct Decimal {
+    Integer digits;
+    long exponent = 0;
+    bool negative = false;
+};
+
+Decimal decimal(const std::string& digits, long exponent = 0) { return {Integer(digits), exponent, false}; }
+
+// n x 2^exponent written exactly in decimal.
+Decimal dyadic(const Integer& n, long exponent) {
+    if (exponent >= 0) return {shifted(n, static_cast<unsigned long>(exponent)), 0, false};
+    return {product(n, power(5, static_cast<unsigned long>(-exponent))), exponent, false};
+}
+
+// One unit more or less in a digit `places` beyond the last one.
+Decimal nudged(const Decimal& d, unsigned long places, int direction) {
+    return {plus(product(d.digits, power(10, places)), direction), d.exponent - static_cast<long>(places),
+            d.negative};
+}
+
+// Cut to `significant` digits, towards zero or away from it.
+Decimal cut(const Decimal& d, std::size_t significant, bool away_from_zero) {
+    const std::size_t length = d.digits.decimal().size();
+    if (length <= significant) return d;
+    Decimal result = d;
+    mpz_tdiv_q(result.digits.get(), d.digits.get(), power(10, length - significant).get());
+    if (away_from_zero) mpz_add_ui(result.digits.get(), result.digits.get(), 1);
+    result.exponent += static_cast<long>(length - significant);
+    return result;
+}
+
+Decimal negated(Decimal d) {
+    d.negative = !d.negative;
+    return d;
+}
+
+void rational(const Decimal& d, Integer& numerator, Integer& denominator) {
+    numerator = d.exponent > 0 ? product(d.digits, power(10, static_cast<unsigned long>(d.exponent)))
+                               : d.digits;
+    denominator = d.exponent < 0 ? power(10, static_cast<unsigned long>(-d.exponent)) : Integer(1);
+}
+
+Outcome as_double(const Binary& value, bool negative) {
+    if (value.overflow) return overflow;
+    // At most 53 significant bits, and representable: both steps are exact.
+    const double magnitude = std::ldexp(mpz_get_d(value.significand.get()), static_cast<int>(value.scale));
+    return ok(negative ? -magnitude : magnitude);
+}
+
+Outcome reference(const Decimal& d) {
+    if (mpz_sgn(d.digits.get()) == 0) return ok(0.0);
+    Integer numerator;
+    Integer denominator;
+    rational(d, numerator, denominator);
+    const Binary extended = round_into(numerator, denominator, x87_extended);
+    if (extended.overflow) return convert_error;
+    return as_double(round_into(extended, ieee_double), d.negative);
+}
+
+// What a conversion straight to double would give: only to show where the two differ.
+Outcome rounded_directly(const Decimal& d) {
+    if (mpz_sgn(d.digits.get()) == 0) return ok(0.0);
+    Integer numerator;
+    Integer denominator;
+    rational(d, numerator, denominator);
+    return as_double(round_into(numerator, denominator, ieee_double), d.negative);
+}
+
+// The word for `d` with `fraction` digits after the separator (zeros are put in front where
+// needed) and the exponent that makes up for them.
+struct Spelling {
+    long fraction = 0;
+    char separator = '.';
+    int leading_spaces = 0;
+    int trailing_spaces = 0;
+    int leading_zeros = 0;
+    bool plus_sign = false;
+    bool always_exponent = false;
+    char exponent_letter = 'e';
+};
+
+std::string spell(const Decimal& d, const Spelling& how) {
+    std::string digits = d.digits.decimal();
+    if (how.fraction > static_cast<long>(digits.size())) {
+        digits.insert(0, static_cast<std::size_t>(how.fraction) - digits.size(), '0');
+    }
+    digits.insert(0, static_cast<std::size_t>(how.leading_zeros), '0');
+    const std::size_t integer_digits = digits.size() - static_cast<std::size_t>(how.fraction);
+    const long exponent = d.exponent + how.fraction;
+
+    std::string word(static_cast<std::size_t>(how.leading_spaces), ' ');
+    if (d.negative) {
+        word += '-';
+    } else if (how.plus_sign) {
+        word += '+';
+    }
+    word += digits.substr(0, integer_digits);
+    if (how.fraction > 0) {
+        word += how.separator;
+        word += digits.substr(integer_digits);
+    }
+    if (exponent != 0 || how.always_exponent) {
+        word += how.exponent_letter;
+        if (exponent < 0) word += '-';
+        word += std::to_string(std::labs(exponent));
+    }
+    word.append(static_cast<std::size_t>(how.trailing_spaces), ' ');
+    return word;
+}
+
+// Plain positional form, no exponent.
+std::string plain(Decimal d, char separator) {
+    if (d.exponent > 0) {
+        d.digits = product(d.digits, power(10, static_cast<unsigned long>(d.exponent)));
+        d.exponent = 0;
+    }
+    const bool below_one = -d.exponent >= static_cast<long>(d.digits.decimal().size());
+    return spell(d, {.fraction = -d.exponent, .separator = separator, .leading_zeros = below_one ? 1 : 0});
+}
+
+// Digits with one in front of the separator, and an exponent.
+std::string scientific(const Decimal& d, char separator) {
+    const long length = static_cast<long>(d.digits.decimal().size());
+    return spell(d, {.fraction = length - 1, .separator = separator, .exponent_letter = 'E'});
+}
+
+// All digits, no separator, and an exponent.
+std::string integral(const Decimal& d, char separator) {
+    return spell(d, {.separator = separator, .leading_spaces = 1, .trailing_spaces = 2, .plus_sign = true});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Edges where rounding first to the extended format and then to double differs from rounding
+// straight to double, and the neighbouring cases that do not.
+
+struct EdgeCase {
+    const char* name;
+    Decimal value;
+    Outcome expected;         // through the extended format
+    Outcome rounded_directly;  // straight to double
+};
+
+void PrintTo(const EdgeCase& c, std::ostream* os) { *os << c.name; }
+
+// 2^exponent
+Decimal two_to(long exponent) { return dyadic(Integer(1), exponent); }
+
+// 2^exponent + low, an integer.
+Decimal two_to_plus(unsigned long exponent, long low) { return {plus(power(2, exponent), low), 0, false}; }
+
+std::vector<EdgeCase> edge_cases() {
+    const double dbl_max = DBL_MAX;
+    std::vector<EdgeCase> cases;
+    // From 2^53 on the extended unit is 2^-10 and the double unit 2.
+    cases.push_back({"2^53+1 + 1e-10", nudged(two_to_plus(53, 1), 10, +1), ok(0x1p53), ok(0x1.0000000000001p53)});
+    cases.push_back({"2^53+3 - 1e-10", nudged(two_to_plus(53, 3), 10, -1), ok(0x1.0000000000002p53),
+                     ok(0x1.0000000000001p53)});
+    cases.push_back({"2^53+1 exactly", two_to_plus(53, 1), ok(0x1p53), ok(0x1p53)});
+    cases.push_back({"2^53+1 + 2^-11 exactly", dyadic(plus(shifted(Integer(1), 64), (1L << 11) + 1), -11),
+                     ok(0x1p53), ok(0x1.0000000000001p53)});
+    cases.push_back({"2^53+1 + 2^-10 exactly", dyadic(plus(shifted(Integer(1), 63), (1L << 10) + 1), -10),
+                     ok(0x1.0000000000001p53), ok(0x1.0000000000001p53)});
+    // Around 2^63 the extended unit is 1 and the double unit 2048.
+    cases.push_back({"2^63+1024 + 0.3", decimal("92233720368547768323", -1), ok(0x1p63),
+                     ok(0x1.0000000000001p63)});
+    cases.push_back({"2^63+3072 - 0.1", decimal("92233720368547788799", -1), ok(0x1.0000000000002p63),
+                     ok(0x1.0000000000001p63)});
+    cases.push_back({"2^63+1024 - 0.5", decimal("92233720368547768315", -1), ok(0x1p63), ok(0x1p63)});
+    cases.push_back({"2^63+1024 + 0.5", decimal("92233720368547768325", -1), ok(0x1p63),
+                     ok(0x1.0000000000001p63)});
+    cases.push_back({"2^63+1025", decimal("9223372036854776833"), ok(0x1.0000000000001p63),
+                     ok(0x1.0000000000001p63)});
+    // Just above 1.
+    cases.push_back({"1 + 2^-53 + 1e-60", nudged(dyadic(plus(shifted(Integer(1), 53), 1), -53), 7, +1), ok(1.0),
+                     ok(0x1.0000000000001p0)});
+    // The top of the double range: DBL_MAX + 2^970 is the tie that overflows; the extended unit
+    // there is 2^960.
+    const Integer top = ones(54);  // (2^54 - 1) x 2^970 = DBL_MAX + 2^970
+    cases.push_back({"DBL_MAX + 2^970 - 2^958", dyadic(plus(shifted(top, 12), -1), 958), overflow,
+                     ok(dbl_max)});
+    cases.push_back({"DBL_MAX + 2^970 - 2^959 exactly", dyadic(plus(shifted(top, 11), -1), 959), overflow,
+                     ok(dbl_max)});
+    cases.push_back({"DBL_MAX + 2^970 - 2^959 - tiny", nudged(dyadic(plus(shifted(top, 11), -1), 959), 5, -1),
+                     ok(dbl_max), ok(dbl_max)});
+    cases.push_back({"DBL_MAX + 2^970 - 2^960", dyadic(plus(shifted(top, 10), -1), 960), ok(dbl_max),
+                     ok(dbl_max)});
+    cases.push_back({"DBL_MAX + 2^970", dyadic(top, 970), overflow, overflow});
+    cases.push_back({"DBL_MAX", dyadic(ones(53), 971), ok(dbl_max), ok(dbl_max)});
+    // Subnormal doubles, where the extended format is still normal and much finer.
+    cases.push_back({"2^-1075 + tiny", nudged(two_to(-1075), 30, +1), ok(0.0), ok(0x1p-1074)});
+    cases.push_back({"2^-1075 exactly", two_to(-1075), ok(0.0), ok(0.0)});
+    cases.push_back({"2^-1075 + 2^-1138", dyadic(plus(shifted(Integer(1), 63), 1), -1138), ok(0x1p-1074),
+                     ok(0x1p-1074)});
+    cases.push_back({"3 x 2^-1075 - tiny", nudged(dyadic(Integer(3), -1075), 30, -1), ok(0x1p-1073),
+                     ok(0x1p-1074)});
+    cases.push_back({"2^-1022 - 2^-1075 - tiny", nudged(dyadic(ones(53), -1075), 30, -1), ok(0x1p-1022),
+                     ok(0x0.fffffffffffffp-1022)});
+    cases.push_back({"2^-1022 - 2^-1075 exactly", dyadic(ones(53), -1075), ok(0x1p-1022), ok(0x1p-1022)});
+    cases.push_back({"2^-1074", two_to(-1074), ok(0x1p-1074), ok(0x1p-1074)});
+    // The top of the extended range: LDBL_MAX = (2^64 - 1) x 2^16320; values from the tie
+    // 2^16384 - 2^16319 on are beyond the format.
+    const Decimal threshold = dyadic(ones(65), 16319);
+    cases.push_back({"extended threshold, cut down", cut(threshold, 30, false), overflow, overflow});
+    cases.push_back({"extended threshold, cut up", cut(threshold, 30, true), convert_error, overflow});
+    cases.push_back({"LDBL_MAX, cut down", cut(dyadic(ones(64), 16320), 25, false), overflow, overflow});
+    cases.push_back({"2^16384, cut up", cut(two_to(16384), 25, true), convert_error, overflow});
+    return cases;
+}
+
+TEST(ArgumentReference, AgreesWithHandComputedRoundings) {
+    // A broken reference must not let the comparisons below pass.
+    for (const EdgeCase& c : edge_cases()) {
+        EXPECT_TRUE(same(reference(c.value), c.expected))
+            << c.name << ": reference gives " << describe(reference(c.value)) << ", expected "
+            << describe(c.expected);
+        EXPECT_TRUE(same(rounded_directly(c.value), c.rounded_directly))
+            << c.name << ": single rounding gives " << describe(rounded_directly(c.value))
+            << ", expected " << describe(c.rounded_directly);
+        EXPECT_TRUE(same(reference(negated(c.value)), c.expected.kind == FailureKind::none
+                                                          ? ok(-c.expected.value)
+                                                          : c.expected))
+            << c.name << ", negative";
+    }
+    EXPECT_TRUE(same(reference(decimal("1", -1)), ok(0x1.999999999999ap-4)));
+    EXPECT_TRUE(same(reference(decimal("3", 0)), ok(3.0)));
+    EXPECT_TRUE(same(reference(decimal("0", 7)), ok(0.0)));
+}
+
+TEST(ArgumentReference, WordsAreSpelledAsIntended) {
+    const Decimal d = decimal("12345", -3);
+    EXPECT_EQ(plain(d, ','), "12,345");
+    EXPECT_EQ(scientific(negated(d), '.'), "-1.2345E1");
+    EXPECT_EQ(integral(d, '.'), " +12345e-3  ");
+    EXPECT_EQ(plain(decimal("5", -4), '.'), "0.0005");
+    EXPECT_EQ(plain(decimal("5", 2), '.'), "500");
+}
+
+class ArgumentDoubleRounding : public ::testing::TestWithParam<EdgeCase> {};
+
+TEST_P(ArgumentDoubleRounding, RoundsThroughTheExtendedFormat) {
+    const EdgeCase& c = GetParam();
+    for (const Decimal& d : {c.value, negated(c.value)}) {
+        const Outcome expected =
+            d.negative && c.expected.kind == FailureKind::none ? ok(-c.expected.value) : c.expected;
+        for (const char separator : {'.', ','}) {
+            for (const std::string& word : {plain(d, separator), scientific(d, separator), integral(d, separator)}) {
+                if (word.size() > max_word_bytes) continue;
+                const Outcome got = parsed(word, separator);
+                EXPECT_TRUE(same(got, expected)) << c.name << ": \"" << word.substr(0, 80)
+                                                 << (word.size() > 80 ? "...\"" : "\"") << " gives "
+                                                 << describe(got) << ", expected " << describe(expected);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, ArgumentDoubleRounding, ::testing::ValuesIn(edge_cases()),
+                         [](const ::testing::TestParamInfo<EdgeCase>& info) {
+                             return "edge" + std::to_string(info.index);
+                         });
+
+// ---------------------------------------------------------------------------------------------
+// A fixed-seed set of words near the places where the two roundings can disagree: midpoints
+// between neighbouring doubles, a few extended half-units either side, in binades at 2^53,
+// 2^63, 2^64, the top and the bottom of the double range and elsewhere, and near the top of
+// the extended range; then nudged or cut to fewer digits and spelled in varied ways.
+
+class Draw {
+public:
+    std::uint64_t below(std::uint64_t n) { return engine_() % n; }
+    std::uint64_t bits(unsigned count) { return engine_() >> (64 - count); }
+
+private:
+    std::mt19937_64 engine_{0x766f6b61u};
+};
+
+Decimal generated_value(Draw& draw) {
+    static constexpr long edge_binades[] = {52, 53, 54, 62, 63, 64, 1023, 1022, -1022, -1023, -1, 0, 31, 32};
+    const std::uint64_t region = draw.below(12);
+    if (region == 0) {
+        // The top of the extended range; such values have too many digits to be written whole.
+        const long t = static_cast<long>(draw.below(9)) - 4;
+        const Decimal near_top = dyadic(plus(ones(65), t), 16319);
+        return cut(near_top, 17 + draw.below(40), draw.below(2) == 0);
+    }
+    long binade;  // the value lies in [2^binade, 2^(binade+1))
+    if (region < 7) {
+        binade = edge_binades[draw.below(std::size(edge_binades))];
+    } else if (region < 9) {
+        binade = -1023 - static_cast<long>(draw.below(52));  // subnormal doubles
+    } else {
+        binade = -1022 + static_cast<long>(draw.below(2046));
+    }
+
+    // A double m x 2^unit of that binade.
+    Integer m;
+    long unit;
+    if (binade >= -1022) {
+        unit = binade - 52;
+        switch (draw.below(4)) {
+            case 0: m = plus(shifted(Integer(1), 52), static_cast<long>(draw.below(4))); break;
+            case 1: m = plus(ones(53), -static_cast<long>(draw.below(4))); break;
+            default: m = plus(shifted(Integer(1), 52), static_cast<long>(draw.bits(52))); break;
+        }
+    } else {
+        unit = -1074;
+        const unsigned k = static_cast<unsigned>(binade + 1074);  // m in [2^k, 2^(k+1))
+        m = plus(shifted(Integer(1), k), k == 0 ? 0 : static_cast<long>(draw.bits(k)));
+    }
+
+    // The double itself or the midpoint above it, then t half-units of the extended format
+    // (2^(binade - 64)) away.
+    const bool midpoint = draw.below(3) != 0;
+    const long scale = binade - 64;
+    Integer n = shifted(plus(shifted(m, 1), midpoint ? 1 : 0), static_cast<unsigned long>(unit - 1 - scale));
+    n = plus(n, static_cast<long>(draw.below(9)) - 4);
+    Decimal value = dyadic(n, scale);
+
+    switch (draw.below(4)) {
+        case 0: break;
+        case 1: value = nudged(value, 1 + draw.below(40), draw.below(2) == 0 ? 1 : -1); break;
+        default: value = cut(value, 17 + draw.below(24), draw.below(2) == 0); break;
+    }
+    return value;
+}
+
+std::string generated_word(Draw& draw, const Decimal& value, char separator) {
+    const long length = static_cast<long>(value.digits.decimal().size());
+    Spelling how;
+    how.separator = separator;
+    switch (draw.below(5)) {
+        case 0: how.fraction = value.exponent < 0 ? -value.exponent : 0; break;  // plain when it can be
+        case 1: how.fraction = length - 1; break;
+        case 2: how.fraction = length + static_cast<long>(draw.below(4)); break;
+        case 3: how.fraction = static_cast<long>(draw.below(static_cast<std::uint64_t>(length) + 1)); break;
+        default: how.fraction = 0; break;
+    }
+    how.leading_spaces = static_cast<int>(draw.below(3));
+    how.trailing_spaces = static_cast<int>(draw.below(3));
+    how.leading_zeros = draw.below(5) == 0 ? static_cast<int>(draw.below(4)) : 0;
+    how.plus_sign = draw.below(3) == 0;
+    how.always_exponent = draw.below(4) == 0;
+    how.exponent_letter = draw.below(2) == 0 ? 'e' : 'E';
+    std::string word = spell(value, how);
+    if (word.size() > max_word_bytes) word = spell(value, {.separator = separator});
+    return word;
+}
+
+TEST(ArgumentDoubleRounding, AgreesWithTheReferenceOnGeneratedWords) {
+    Draw draw;
+    int double_rounding_mattered = 0;
+    int failures = 0;
+    for (int i = 0; i < 3000; ++i) {
+        Decimal value = generated_value(draw);
+        value.negative = draw.below(2) == 0;
+        const char separator = i % 2 == 0 ? '.' : ',';
+        const std::string word = generated_word(draw, value, separator);
+        ASSERT_LE(word.size(), max_word_bytes);
+
+        const Outcome expected = reference(value);
+        if (!same(expected, rounded_directly(value)) && expected.kind != FailureKind::convert_error) {
+            ++double_rounding_mattered;
+        }
+        const Outcome got = parsed(word, separator);
+        if (!same(got, expected) && ++failures <= 20) {
+            ADD_FAILURE() << "word " << i << " \"" << word.substr(0, 120) << (word.size() > 120 ? "...\"" : "\"")
+                          << " (" << word.size() << " bytes) gives " << describe(got) << ", expected "
+                          << describe(expected);
+        }
+    }
+    EXPECT_EQ(failures, 0);
+    // The set is only worth something if it reaches the cases where the two roundings differ.
+    EXPECT_GE(double_rounding_mattered, 100);
+}
+
+// ---------------------------------------------------------------------------------------------
+// round_argument
+
+struct RoundCase {
+    double x;
+    std::int32_t expected;
+};
+
+void PrintTo(const RoundCase& c, std::ostream* os) { *os << std::hexfloat << c.x << " -> " << c.expected; }
+
+class RoundArgument : public ::testing::TestWithParam<RoundCase> {};
+
+TEST_P(RoundArgument, RoundsTiesToEvenAndKeepsTheLow32Bits) {
+    const Checked<std::int32_t> result = round_argument(GetParam().x);
+    EXPECT_EQ(result.failure.kind, FailureKind::none);
+    EXPECT_EQ(result.value, GetParam().expected);
+}
+
+constexpr std::int32_t int32_min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t int32_max = std::numeric_limits<std::int32_t>::max();
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, RoundArgument,
+    ::testing::Values(
+        RoundCase{0.0, 0}, RoundCase{-0.0, 0}, RoundCase{1.0, 1}, RoundCase{-1.0, -1},
+        RoundCase{0.5, 0}, RoundCase{1.5, 2}, RoundCase{2.5, 2}, RoundCase{3.5, 4},
+        RoundCase{-0.5, 0}, RoundCase{-1.5, -2}, RoundCase{-2.5, -2},
+        RoundCase{0.49999999999999994, 0}, RoundCase{0.5000000000000001, 1},
+        RoundCase{1.4999999999999998, 1}, RoundCase{-0.5000000000000001, -1},
+        RoundCase{4503599627370494.5, -2}, RoundCase{4503599627370495.5, 0},  // 2^52 - 2, 2^52
+        RoundCase{2147483647.0, int32_max}, RoundCase{2147483647.4, int32_max},
+        RoundCase{2147483647.5, int32_min}, RoundCase{-2147483648.5, int32_min},
+        RoundCase{-2147483649.0, int32_max},
+        RoundCase{0x1p32, 0}, RoundCase{0x1p32 + 3, 3}, RoundCase{0x1p32 - 1, -1},
+        RoundCase{0x1p31, int32_min}, RoundCase{-0x1p32 - 1, -1},
+        RoundCase{1e18, -1486618624}, RoundCase{-1e18, 1486618624},
+        RoundCase{-0x1p63, 0}, RoundCase{0x1p63 - 1024, -1024}, RoundCase{-0x1p63 + 1024, 1024}));
+
+TEST(RoundArgumentRange, FailsOutsideTheSigned64BitRange) {
+    for (const double x : {0x1p63, -0x1p63 - 2048, 0x1p64, 1e19, -1e19, DBL_MAX, -DBL_MAX,
+                           std::numeric_limits<double>::infinity()}) {
+        EXPECT_EQ(round_argument(x).failure.kind, FailureKind::invalid_op) << std::hexfloat << x;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Narrowing to single precision
+
+struct NarrowCase {
+    double x;
+    Outcome expected;  // value as a float widened
+};
+
+void PrintTo(const NarrowCase& c, std::ostream* os) {
+    *os << std::hexfloat << c.x << " -> " << describe(c.expected);
+}
+
+class NarrowToSingle : public ::testing::TestWithParam<NarrowCase> {};
+
+TEST_P(NarrowToSingle, RoundsToNearestEvenAndFailsOnlyAboveTheRange) {
+    const Checked<float> result = narrow_to_single(GetParam().x);
+    const Outcome got{result.failure.kind, result.failure ? 0.0 : static_cast<double>(result.value)};
+    EXPECT_TRUE(same(got, GetParam().expected)) << "got " << describe(got);
+}
+
+// Half a unit above FLT_MAX: (2^24 - 1) x 2^104 + 2^103, a tie that goes to 2^128.
+constexpr double single_tie_at_top = 0x1p128 - 0x1p103;
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, NarrowToSingle,
+    ::testing::Values(
+        NarrowCase{0.0, ok(0.0)}, NarrowCase{1.0, ok(1.0)},
+        NarrowCase{0.1, ok(static_cast<double>(0.1f))},
+        NarrowCase{1 + 0x1p-24, ok(1.0)}, NarrowCase{1 + 0x3p-24, ok(1 + 0x1p-22)},
+        NarrowCase{1 + 0x1p-24 + 0x1p-52, ok(1 + 0x1p-23)}, NarrowCase{-(1 + 0x3p-24), ok(-(1 + 0x1p-22))},
+        NarrowCase{FLT_MAX, ok(FLT_MAX)}, NarrowCase{-FLT_MAX, ok(-FLT_MAX)},
+        NarrowCase{0x1.fffffefffffffp127, ok(FLT_MAX)}, NarrowCase{-0x1.fffffefffffffp127, ok(-FLT_MAX)},
+        NarrowCase{single_tie_at_top, overflow}, NarrowCase{-single_tie_at_top, overflow},
+        NarrowCase{0x1p128, overflow}, NarrowCase{1e39, overflow}, NarrowCase{-1e39, overflow},
+        NarrowCase{DBL_MAX, overflow},
+        // Below the normal range: subnormal singles or zero, never a failure.
+        NarrowCase{0x1p-149, ok(0x1p-149)}, NarrowCase{0x1p-150, ok(0.0)},
+        NarrowCase{0x1.0000000000001p-150, ok(0x1p-149)}, NarrowCase{0x3p-150, ok(0x1p-148)},
+        NarrowCase{-0x3p-150, ok(-0x1p-148)}, NarrowCase{0x1p-126 - 0x1p-150, ok(0x1p-126)},
+        NarrowCase{0x1p-130, ok(0x1p-130)}, NarrowCase{1e-50, ok(0.0)}, NarrowCase{-1e-50, ok(0.0)},
+        NarrowCase{DBL_MIN, ok(0.0)}));
+
+TEST(NarrowToSingleRange, TheOverflowBoundaryIsTheTieAboveTheLargestSingle) {
+    ASSERT_EQ(std::nextafter(single_tie_at_top, 0.0), 0x1.fffffefffffffp127);
+    ASSERT_EQ(static_cast<double>(FLT_MAX) + 0x1p103, single_tie_at_top);
+}
+
+}  // namespace
+}  // namespace voka
