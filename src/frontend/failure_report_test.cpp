@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "frontend/argument_conversion.h"
+#include "testing/driver_run.h"
 
 namespace voka {
 namespace {
@@ -14,8 +14,7 @@ namespace {
 std::string report_of(const Failure& failure, std::string_view program = "kodrun_voka1") {
     OutputLine out;
     write_failure_report(failure, program, out);
-    const std::string text(out.view());
-    return std::regex_replace(text, std::regex(" \xE0 [0-9A-F]{8}\\.\n"), " \xE0 XXXXXXXX.\n");
+    return testing::mask_report_address(std::string(out.view()));
 }
 
 struct ReportCase {
