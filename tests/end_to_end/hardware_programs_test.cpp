@@ -119,13 +119,13 @@ TEST_P(HardwareProgramTest, EveryRunEndsInThePrivilegeReport) {
 
     const ProcessResult first = run_unprivileged(command);
     std::string address;
-    EXPECT_TRUE(is_privilege_report(first.standard_output, GetParam().program, &address));
+    EXPECT_TRUE(is_privilege_report(first.standard_output, program_file_name(GetParam().program), &address));
     EXPECT_EQ(first.standard_error, "");
     EXPECT_EQ(first.exit_status, 1);
 
     const ProcessResult second = run_unprivileged(command);
     std::string second_address;
-    EXPECT_TRUE(is_privilege_report(second.standard_output, GetParam().program, &second_address));
+    EXPECT_TRUE(is_privilege_report(second.standard_output, program_file_name(GetParam().program), &second_address));
     EXPECT_EQ(second_address, address) << "the same place on every run";
 }
 
@@ -145,7 +145,7 @@ TEST(HardwareProgramEnvironmentTest, TheSimulatorsVariablesAreNotLookedAt) {
         {program_path("kodrun_voka1"), "ea", "0"},
         {"LC_ALL=C", "HOME=" + directory.path(), "VOKA_SIM_STATE=" + state, "VOKA_SIM_TRACE=" + trace});
     std::string address;
-    EXPECT_TRUE(is_privilege_report(result.standard_output, "kodrun_voka1", &address));
+    EXPECT_TRUE(is_privilege_report(result.standard_output, program_file_name("kodrun_voka1"), &address));
     EXPECT_EQ(result.exit_status, 1);
     EXPECT_FALSE(file_exists(state));
     EXPECT_FALSE(file_exists(state + ".lock"));

@@ -24,9 +24,36 @@ std::vector<char*> c_strings(const std::vector<std::string>& strings) {
     return result;
 }
 
+#ifndef VOKA_WINE_LOADER
+#define VOKA_WINE_LOADER ""
+#define VOKA_WINE_PREFIX ""
+#endif
+
+bool ends_with(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// Through Wine: a prefix of the build's own, no debug output, and the loader before the program.
+void run_under_wine(std::vector<std::string>& argv, std::vector<std::string>& environment) {
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        if (ends_with(argv[i], ".exe")) {
+            argv.insert(argv.begin() + static_cast<std::ptrdiff_t>(i), VOKA_WINE_LOADER);
+            break;
+        }
+    }
+    environment.push_back(std::string("WINEPREFIX=") + VOKA_WINE_PREFIX);
+    environment.push_back("WINEDEBUG=-all");
+}
+
 }  // namespace
 
-ProcessResult run_process(const std::vector<std::string>& argv, const std::vector<std::string>& environment) {
+bool windows_programs() { return std::string(VOKA_WINE_LOADER) != ""; }
+
+ProcessResult run_process(const std::vector<std::string>& command, const std::vector<std::string>& given_environment) {
+    std::vector<std::string> argv = command;
+    std::vector<std::string> environment = given_environment;
+    if (windows_programs()) run_under_wine(argv, environment);
+
     int out_pipe[2];
     int err_pipe[2];
     if (pipe2(out_pipe, O_CLOEXEC) != 0 || pipe2(err_pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
@@ -80,7 +107,11 @@ ProcessResult run_process(const std::vector<std::string>& argv, const std::vecto
     return result;
 }
 
-std::string program_path(const std::string& name) { return std::string(VOKA_PROGRAM_DIRECTORY) + "/" + name; }
+std::string program_file_name(const std::string& name) { return windows_programs() ? name + ".exe" : name; }
+
+std::string program_path(const std::string& name) {
+    return std::string(VOKA_PROGRAM_DIRECTORY) + "/" + program_file_name(name);
+}
 
 TemporaryDirectory::TemporaryDirectory() {
     std::string pattern = (std::filesystem::temp_directory_path() / "voka-test-XXXXXX").string();

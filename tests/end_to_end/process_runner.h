@@ -11,12 +11,19 @@ struct ProcessResult {
     int exit_status = -1;  // -1 when the process did not exit normally
 };
 
+// The programs under test are the Linux ones, or the Windows ones run under Wine.
+bool windows_programs();
+
 // Runs `argv` (argv[0] is the file to execute, found as given) with exactly `environment`
-// ("NAME=value" entries) and standard input from /dev/null.
+// ("NAME=value" entries) and standard input from /dev/null. For the Windows programs, the
+// first argument naming a ".exe" is started through Wine, with Wine's own variables added.
 ProcessResult run_process(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
 
 // The built program `name` (e.g. "kodrun_voka1_sim").
 std::string program_path(const std::string& name);
+
+// The file name of program `name` as the program itself names it: "kodrun_voka1.exe" on Windows.
+std::string program_file_name(const std::string& name);
 
 // A fresh directory for one test's files, removed with everything in it when this goes.
 class TemporaryDirectory {

@@ -153,8 +153,9 @@ TEST_F(VocabularyProgramsTest, FixedConventionEntriesMatchTheirBaseByteForByte) 
 TEST_F(VocabularyProgramsTest, SinglePrecisionOverflowIsReported) {
     const ProcessResult result = run({"stdsas", "0", "1e39"});
     EXPECT_THAT(result.standard_output,
-                ::testing::MatchesRegex("Exception EOverflow dans le module kodrun_voka1_sim \xE0 [0-9A-F]{8}\\.\n"
-                                        "D\xE9" "bordement en virgule flottante\\.\r\n"));
+                ::testing::StartsWith("Exception EOverflow dans le module " + program_file_name("kodrun_voka1_sim") +
+                                      " \xE0 "));
+    EXPECT_THAT(result.standard_output, ::testing::EndsWith(".\nD\xE9" "bordement en virgule flottante.\r\n"));
     EXPECT_EQ(result.exit_status, 1);
     EXPECT_EQ(run({"stdsad", "0", "1e39"}).standard_output, "-777\r\n");
 }
