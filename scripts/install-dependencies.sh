@@ -8,6 +8,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   # googletest and gmock for the tests, GMP for exact reference arithmetic, util-linux for
   # setpriv (runs the hardware programs without port privilege), locales for a French locale.
   packages+=(libgtest-dev libgmock-dev libgmp-dev util-linux locales)
+  # The Windows programs: mingw-w64 cross compilers, and Wine (64-bit only) to run them.
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
 fi
 
 sudo_if_needed() { if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi; }

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds everything and runs every test.
+# Installs what the tests need, builds everything (the Linux programs and the Windows ones) and
+# runs every test. Extra arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-dependencies.sh --tests
-cmake --preset default -DVOKA_TESTS=ON
+for platform in windows-i686 windows-x86_64; do
+  cmake --preset "$platform"
+  cmake --build --preset "$platform"
+done
+cmake --preset default -DVOKA_TESTS=ON \
+  -DVOKA_WINDOWS_PROGRAMS="$PWD/build-windows-x86_64" \
+  -DVOKA_WINDOWS_I686_PROGRAMS="$PWD/build-windows-i686"
 cmake --build --preset default
 ctest --preset default "$@"
