@@ -585,7 +585,7 @@ INSTANTIATE_TEST_SUITE_P(Edges, ArgumentDoubleRounding, ::testing::ValuesIn(edge
                          });
 
 // ---------------------------------------------------------------------------------------------
-// A fixed-seed set of words near the places where the two roundings can disagree: midpoints
+// A fixed, reproducible set of words near the places where the two roundings can disagree: midpoints
 // between neighbouring doubles, a few extended half-units either side, in binades at 2^53,
 // 2^63, 2^64, the top and the bottom of the double range and elsewhere, and near the top of
 // the extended range; then nudged or cut to fewer digits and spelled in varied ways.
