@@ -10,6 +10,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   packages+=(libgtest-dev libgmock-dev libgmp-dev util-linux locales)
   # The Windows programs: mingw-w64 cross compilers, and Wine (64-bit only) to run them.
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
+  # An emulated PC with parallel ports for the hardware programs.
+  packages+=(qemu-system-x86 busybox-static cpio)
 fi
 
 sudo_if_needed() { if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi; }
