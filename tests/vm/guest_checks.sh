@@ -71,6 +71,17 @@ check "setuid program drove the port" "B1" "$(port $lpt1)"
 check "privileges gone, grant kept" "uid 1000 1000 1000 gid 1000 1000 1000 groups 0 cap 0 0 data 0xB1" \
   "$(/bin/run_as 1000 1000 /tmp/privilege_probe $lpt1)"
 
+# The file capability cap_sys_rawio, run by a plain user: the same.
+cp /bin/kodrun_voka2 /tmp/capped_kodrun_voka2
+cp /bin/privilege_probe /tmp/capped_probe
+/bin/setcap cap_sys_rawio+ep /tmp/capped_kodrun_voka2
+/bin/setcap cap_sys_rawio+ep /tmp/capped_probe
+check "program with cap_sys_rawio run by a user" "$(crlf 1)
+status 0" "$(run /bin/run_as 1000 1000 /tmp/capped_kodrun_voka2 sb 3 1)"
+check "program with cap_sys_rawio drove the port" "B8" "$(port $lpt2)"
+check "capability gone, grant kept" "uid 1000 1000 1000 gid 1000 1000 1000 groups 0 cap 0 0 data 0xB8" \
+  "$(/bin/run_as 1000 1000 /tmp/capped_probe $lpt2)"
+
 echo "DONE $failures" >"$results"
 if [ "$failures" -eq 0 ]; then /bin/port_tool write 244 0; else /bin/port_tool write 244 1; fi
 poweroff -f

@@ -14,6 +14,13 @@ root=$work/root
 mkdir -p "$root"/{bin,proc,sys,dev,tmp}
 cp /bin/busybox "$root/bin/busybox"
 cp "$build"/bin/kodrun_voka{1,2,3} "$build"/tests/{run_as,privilege_probe,port_tool} "$root/bin/"
+# setcap (libcap2-bin) with its libraries, to give a copy of a program the file capability.
+setcap=$(command -v setcap || echo /usr/sbin/setcap)
+cp "$setcap" "$root/bin/setcap"
+for library in $(ldd "$setcap" | awk '/=> \//{print $3} /^\t\/lib/{print $1}'); do
+  mkdir -p "$root$(dirname "$library")"
+  cp -L "$library" "$root$library"
+done
 cp "$here/guest_checks.sh" "$root/init"
 chmod 755 "$root/init"
 chmod 1777 "$root/tmp"
