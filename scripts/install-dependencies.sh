@@ -11,7 +11,7 @@ if [[ "${1:-}" == "--tests" ]]; then
   # The Windows programs: mingw-w64 cross compilers, and Wine (64-bit only) to run them.
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
   # An emulated PC with parallel ports for the hardware programs.
-  packages+=(qemu-system-x86 busybox-static cpio)
+  packages+=(qemu-system-x86 busybox-static cpio libcap2-bin)
 fi
 
 sudo_if_needed() { if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi; }
