@@ -26,6 +26,12 @@ char locale_decimal_separator() {
 }
 
 void write_all(int fd, std::string_view bytes) {
+    // A reader that went away is no failure of the run: no signal may end it before its status.
+    static bool pipe_signal_ignored = false;
+    if (!pipe_signal_ignored) {
+        std::signal(SIGPIPE, SIG_IGN);
+        pipe_signal_ignored = true;
+    }
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
@@ -44,23 +50,25 @@ RunRequest platform_run_request(PortAccess& port, int argc, char** argv) {
             &program_name};
 }
 
-// The file actually running, not whatever the caller put in argv[0].
+// The file actually running, not whatever the caller put in argv[0]; read once.
 std::string_view program_name() {
     static char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-    if (length > 0 && static_cast<std::size_t>(length) < sizeof path) {
-        return without_directory({path, static_cast<std::size_t>(length)});
+    static std::string_view name;
+    if (name.empty()) {
+        const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+        name = length > 0 && static_cast<std::size_t>(length) < sizeof path
+                   ? without_directory({path, static_cast<std::size_t>(length)})
+                   : without_directory(invoked_as);
     }
-    return without_directory(invoked_as);
+    return name;
 }
 
 void write_standard_output(std::string_view bytes) {
-    if (bytes.empty()) return;
-    // A reader that went away is no failure of the run.
-    std::signal(SIGPIPE, SIG_IGN);
-    write_all(STDOUT_FILENO, bytes);
+    if (!bytes.empty()) write_all(STDOUT_FILENO, bytes);
 }
 
-void write_standard_error(std::string_view bytes) { write_all(STDERR_FILENO, bytes); }
+void write_standard_error(std::string_view bytes) {
+    if (!bytes.empty()) write_all(STDERR_FILENO, bytes);
+}
 
 }  // namespace voka
