@@ -1,7 +1,6 @@
 #include "platform/simulator/state_file.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -12,15 +11,6 @@
 namespace voka {
 namespace {
 
-constexpr std::size_t largest_state_file = 4096;
-
-// `base` followed by `suffix`, NUL-terminated, in `out` (which has room for both).
-const char* with_suffix(const char* base, std::size_t size, std::string_view suffix, char* out) {
-    std::memcpy(out, base, size);
-    std::memcpy(out + size, suffix.data(), suffix.size());
-    out[size + suffix.size()] = '\0';
-    return out;
-}
 
 void describe(SimulatorError& error, std::string_view path, std::string_view what, int error_number) {
     error.append(path);
@@ -39,16 +29,10 @@ StateFile::~StateFile() {
 }
 
 bool StateFile::load(std::string_view path, SimulatorState& state, SimulatorError& error) {
-    if (path.empty() || path.size() > path_capacity || path.find('\0') != std::string_view::npos) {
-        describe(error, path, "not a usable state file path", 0);
-        return false;
-    }
-    std::memcpy(path_, path.data(), path.size());
-    path_[path.size()] = '\0';
-    path_size_ = path.size();
+    if (!remember_path(path, error)) return false;
 
-    char lock_path[path_capacity + 8];
-    with_suffix(path_, path_size_, ".lock", lock_path);
+    SiblingPath lock_path;
+    sibling(".lock", lock_path);
     lock_ = ::open(lock_path, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     const int lock_fd = static_cast<int>(lock_);
     if (lock_fd < 0) {
@@ -87,26 +71,12 @@ bool StateFile::load(std::string_view path, SimulatorState& state, SimulatorErro
         describe(error, path, "cannot read", read_error);
         return false;
     }
-    if (size > largest_state_file) {
-        describe(error, path, "too large for a state file", 0);
-        return false;
-    }
-
-    const StateParseError parse_error = parse_simulator_state({text, size}, state);
-    if (parse_error.line != 0) {
-        error.append(path);
-        error.append(':');
-        error.commit(std::to_chars(error.end(), error.limit(), parse_error.line).ptr);
-        error.append(": ");
-        error.append(parse_error.problem);
-        return false;
-    }
-    return true;
+    return parse({text, size}, state, error);
 }
 
 bool StateFile::save(const SimulatorState& state, SimulatorError& error) {
-    char temporary_path[path_capacity + 8];
-    with_suffix(path_, path_size_, ".tmp", temporary_path);
+    SiblingPath temporary_path;
+    sibling(".tmp", temporary_path);
     const StateText text = format_simulator_state(state);
 
     const int fd = ::open(temporary_path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

@@ -29,6 +29,15 @@ public:
 
 private:
     static constexpr std::size_t path_capacity = 4096;
+    static constexpr std::size_t largest_state_file = 4096;
+    using SiblingPath = char[path_capacity + 8];
+
+    // The parts every platform shares (state_file_common.cpp).
+    bool remember_path(std::string_view path, SimulatorError& error);
+    // The state file's path with `suffix`, NUL-terminated, in `out`.
+    const char* sibling(std::string_view suffix, SiblingPath& out) const;
+    // Parses what was read (at most largest_state_file + 1 bytes); the error names file and line.
+    bool parse(std::string_view text, SimulatorState& state, SimulatorError& error) const;
 
     char path_[path_capacity + 8] = {};
     std::size_t path_size_ = 0;

@@ -8,18 +8,9 @@
 namespace voka {
 namespace {
 
-constexpr std::size_t largest_state_file = 4096;
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 HANDLE as_handle(std::intptr_t lock) { return reinterpret_cast<HANDLE>(lock); }
-
-// `base` followed by `suffix`, NUL-terminated, in `out` (which has room for both).
-const char* with_suffix(const char* base, std::size_t size, std::string_view suffix, char* out) {
-    std::memcpy(out, base, size);
-    std::memcpy(out + size, suffix.data(), suffix.size());
-    out[size + suffix.size()] = '\0';
-    return out;
-}
 
 void describe(SimulatorError& error, std::string_view path, std::string_view what, DWORD code) {
     error.append(path);
@@ -38,16 +29,10 @@ StateFile::~StateFile() {
 }
 
 bool StateFile::load(std::string_view path, SimulatorState& state, SimulatorError& error) {
-    if (path.empty() || path.size() > path_capacity || path.find('\0') != std::string_view::npos) {
-        describe(error, path, "not a usable state file path", 0);
-        return false;
-    }
-    std::memcpy(path_, path.data(), path.size());
-    path_[path.size()] = '\0';
-    path_size_ = path.size();
+    if (!remember_path(path, error)) return false;
 
-    char lock_path[path_capacity + 8];
-    with_suffix(path_, path_size_, ".lock", lock_path);
+    SiblingPath lock_path;
+    sibling(".lock", lock_path);
     const HANDLE lock = CreateFileA(lock_path, GENERIC_READ | GENERIC_WRITE, share_all, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (lock == INVALID_HANDLE_VALUE) {
@@ -89,26 +74,12 @@ bool StateFile::load(std::string_view path, SimulatorState& state, SimulatorErro
         describe(error, path, "cannot read", read_error);
         return false;
     }
-    if (size > largest_state_file) {
-        describe(error, path, "too large for a state file", 0);
-        return false;
-    }
-
-    const StateParseError parse_error = parse_simulator_state({text, size}, state);
-    if (parse_error.line != 0) {
-        error.append(path);
-        error.append(':');
-        error.commit(std::to_chars(error.end(), error.limit(), parse_error.line).ptr);
-        error.append(": ");
-        error.append(parse_error.problem);
-        return false;
-    }
-    return true;
+    return parse({text, size}, state, error);
 }
 
 bool StateFile::save(const SimulatorState& state, SimulatorError& error) {
-    char temporary_path[path_capacity + 8];
-    with_suffix(path_, path_size_, ".tmp", temporary_path);
+    SiblingPath temporary_path;
+    sibling(".tmp", temporary_path);
     const StateText text = format_simulator_state(state);
 
     const HANDLE file = CreateFileA(temporary_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
