@@ -12,4 +12,6 @@ cmake --preset default -DVOKA_TESTS=ON \
   -DVOKA_WINDOWS_PROGRAMS="$PWD/build-windows-x86_64" \
   -DVOKA_WINDOWS_I686_PROGRAMS="$PWD/build-windows-i686"
 cmake --build --preset default
-ctest --preset default "$@"
+# A test that fails is run again (twice at most) before it counts as failed: under heavy load a
+# Wine-hosted run has been seen to fail once in several hundred and pass on its next try.
+ctest --preset default --repeat until-pass:3 "$@"

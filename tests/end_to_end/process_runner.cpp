@@ -107,6 +107,33 @@ ProcessResult run_process(const std::vector<std::string>& command, const std::ve
     return result;
 }
 
+int start_process(const std::vector<std::string>& command, const std::vector<std::string>& given_environment) {
+    std::vector<std::string> argv = command;
+    std::vector<std::string> environment = given_environment;
+    if (windows_programs()) run_under_wine(argv, environment);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> arguments = c_strings(argv);
+    std::vector<char*> variables = c_strings(environment);
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, argv.at(0).c_str(), &actions, nullptr, arguments.data(), variables.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) throw std::runtime_error("cannot start " + argv.at(0));
+    return child;
+}
+
+int wait_process(int process_id) {
+    int status = 0;
+    while (waitpid(process_id, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 std::string program_file_name(const std::string& name) { return windows_programs() ? name + ".exe" : name; }
 
 std::string program_path(const std::string& name) {

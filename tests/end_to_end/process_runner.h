@@ -19,6 +19,13 @@ bool windows_programs();
 // first argument naming a ".exe" is started through Wine, with Wine's own variables added.
 ProcessResult run_process(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
 
+// Starts `argv` as run_process does, with standard output and error going to /dev/null, and
+// returns at once with the process id; the caller ends it with wait_process (or kills it first).
+int start_process(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
+
+// Waits for a process from start_process: its exit status, or -1 when it did not exit normally.
+int wait_process(int process_id);
+
 // The built program `name` (e.g. "kodrun_voka1_sim").
 std::string program_path(const std::string& name);
 
