@@ -12,6 +12,8 @@ if [[ "${1:-}" == "--tests" ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
   # An emulated PC with parallel ports for the hardware programs.
   packages+=(qemu-system-x86 busybox-static cpio libcap2-bin)
+  # Fuzzing with libFuzzer.
+  packages+=(clang libclang-rt-14-dev)
 fi
 
 sudo_if_needed() { if [[ $(id -u) -eq 0 ]]; then "$@"; else sudo "$@"; fi; }

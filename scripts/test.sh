@@ -15,3 +15,10 @@ cmake --build --preset default
 # A test that fails is run again (twice at most) before it counts as failed: under heavy load a
 # Wine-hosted run has been seen to fail once in several hundred and pass on its next try.
 ctest --preset default --repeat until-pass:3 "$@"
+
+# The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then each
+# fuzz target for 20 seconds.
+cmake --preset sanitize
+cmake --build --preset sanitize
+ctest --preset sanitize --repeat until-pass:3 "$@"
+scripts/fuzz.sh
