@@ -44,20 +44,7 @@ inline constexpr BinaryFormat ieee_single{24, -126, 127};
 // A double of binade `binade` (2^binade <= it < 2^(binade+1), or subnormal below -1022) or the
 // midpoint above it, moved by `half_units` halves of the extended format's unit there.
 Decimal near_double(Draw& draw, long binade, int half_units) {
-    Integer m;
-    long unit;
-    if (binade >= -1022) {
-        unit = binade - 52;
-        switch (draw.below(4)) {
-            case 0: m = plus(shifted(Integer(1), 52), static_cast<long>(draw.below(4))); break;
-            case 1: m = plus(ones(53), -static_cast<long>(draw.below(4))); break;
-            default: m = plus(shifted(Integer(1), 52), static_cast<long>(draw.bits(52))); break;
-        }
-    } else {
-        unit = -1074;
-        const unsigned k = static_cast<unsigned>(binade + 1074);
-        m = plus(shifted(Integer(1), k), static_cast<long>(draw.bits(k)));
-    }
+    const auto [m, unit] = draw_double_in_binade(draw, binade);
     const long scale = binade - 64;
     const bool midpoint = draw.below(4) != 0;
     Integer n = shifted(plus(shifted(m, 1), midpoint ? 1 : 0), static_cast<unsigned long>(unit - 1 - scale));

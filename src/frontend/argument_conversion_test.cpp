@@ -325,20 +325,7 @@ Decimal generated_value(Draw& draw) {
     }
 
     // A double m x 2^unit of that binade.
-    Integer m;
-    long unit;
-    if (binade >= -1022) {
-        unit = binade - 52;
-        switch (draw.below(4)) {
-            case 0: m = plus(shifted(Integer(1), 52), static_cast<long>(draw.below(4))); break;
-            case 1: m = plus(ones(53), -static_cast<long>(draw.below(4))); break;
-            default: m = plus(shifted(Integer(1), 52), static_cast<long>(draw.bits(52))); break;
-        }
-    } else {
-        unit = -1074;
-        const unsigned k = static_cast<unsigned>(binade + 1074);  // m in [2^k, 2^(k+1))
-        m = plus(shifted(Integer(1), k), k == 0 ? 0 : static_cast<long>(draw.bits(k)));
-    }
+    const auto [m, unit] = draw_double_in_binade(draw, binade);
 
     // The double itself or the midpoint above it, then t half-units of the extended format
     // (2^(binade - 64)) away.

@@ -313,4 +313,26 @@ inline std::string integral(const Decimal& d, char separator) {
     return spell(d, {.separator = separator, .leading_spaces = 1, .trailing_spaces = 2, .plus_sign = true});
 }
 
+// A double of binade `binade` (2^binade <= it < 2^(binade+1), or subnormal below -1022), drawn
+// as m x 2^unit with `draw` (below(n), bits(count)): near the ends of the binade or anywhere in it.
+struct DyadicDouble {
+    Integer m;
+    long unit;
+};
+
+template <class Draw>
+DyadicDouble draw_double_in_binade(Draw& draw, long binade) {
+    if (binade >= -1022) {
+        Integer m;
+        switch (draw.below(4)) {
+            case 0: m = plus(shifted(Integer(1), 52), static_cast<long>(draw.below(4))); break;
+            case 1: m = plus(ones(53), -static_cast<long>(draw.below(4))); break;
+            default: m = plus(shifted(Integer(1), 52), static_cast<long>(draw.bits(52))); break;
+        }
+        return {m, binade - 52};
+    }
+    const unsigned k = static_cast<unsigned>(binade + 1074);  // m in [2^k, 2^(k+1))
+    return {plus(shifted(Integer(1), k), k == 0 ? 0 : static_cast<long>(draw.bits(k))), -1074};
+}
+
 }  // namespace voka::testing

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "testing/simulator_states.h"
+
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -16,24 +18,13 @@
 namespace voka {
 namespace {
 
+using testing::box_state;
+using testing::with_stuck_status;
+
 using testing::PortAccessRecord;
 
 constexpr std::uint16_t data_port = 0x378;
 constexpr std::uint16_t status_port = 0x379;
-
-SimulatorState box_state(std::uint8_t data, std::uint16_t input0, std::uint16_t input1) {
-    SimulatorState state;
-    state.data = data;
-    state.input0 = input0;
-    state.input1 = input1;
-    return state;
-}
-
-SimulatorState stuck(SimulatorState state, std::uint8_t status) {
-    state.status_stuck = true;
-    state.stuck_status = status;
-    return state;
-}
 
 // Passes every access on to the box and remembers what it saw, so that the box's own trace
 // can be compared with what really went over the port.
@@ -144,7 +135,7 @@ struct StuckCase {
 class StuckStatusTest : public SimulatedInterfaceTest, public ::testing::WithParamInterface<StuckCase> {};
 
 TEST_P(StuckStatusTest, EveryStatusReadGivesTheStuckByteWhateverTheInputs) {
-    start(stuck(box_state(0x00, 700, 300), GetParam().status));
+    start(with_stuck_status(box_state(0x00, 700, 300), GetParam().status));
     const ChannelWords words = read_channels();
     EXPECT_EQ(words.channel0, GetParam().channel0);
     EXPECT_EQ(words.channel1, GetParam().channel1);
@@ -208,7 +199,7 @@ TEST_F(SimulatedInterfaceTest, AccessesToOtherPortsLeaveTheLatchAndTheConversion
 
 TEST_F(SimulatedInterfaceTest, TraceLinesNameDirectionPortAndValueInUppercaseHex) {
     TraceFile trace;
-    start(stuck(box_state(0xAB, 0, 0), 0xE7), 0x3BC, trace.fd());
+    start(with_stuck_status(box_state(0xAB, 0, 0), 0xE7), 0x3BC, trace.fd());
     reset_for_printing();
     port_read(0x3BD);
     port_write(0x3BE, 0x0C);

@@ -3,11 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "testing/simulator_states.h"
+
 #include <ostream>
 #include <string>
 
 namespace voka {
 namespace {
+
+using testing::box_state;
+using testing::with_stuck_status;
 
 using ::testing::HasSubstr;
 
@@ -19,20 +24,6 @@ void expect_same_state(const SimulatorState& actual, const SimulatorState& expec
     if (expected.status_stuck) {
         EXPECT_EQ(actual.stuck_status, expected.stuck_status);
     }
-}
-
-SimulatorState make_state(std::uint8_t data, std::uint16_t input0, std::uint16_t input1) {
-    SimulatorState state;
-    state.data = data;
-    state.input0 = input0;
-    state.input1 = input1;
-    return state;
-}
-
-SimulatorState with_stuck_status(SimulatorState state, std::uint8_t status) {
-    state.status_stuck = true;
-    state.stuck_status = status;
-    return state;
 }
 
 struct AcceptedCase {
@@ -47,7 +38,7 @@ class AcceptedStateTextTest : public ::testing::TestWithParam<AcceptedCase> {};
 
 TEST_P(AcceptedStateTextTest, Parses) {
     // Start from values that no case expects, so that every field is seen to be set.
-    SimulatorState state = with_stuck_status(make_state(0xEE, 999, 999), 0xEE);
+    SimulatorState state = with_stuck_status(box_state(0xEE, 999, 999), 0xEE);
     const StateParseError error = parse_simulator_state(GetParam().text, state);
     ASSERT_EQ(error.line, 0u) << error.problem;
     expect_same_state(state, GetParam().expected);
@@ -58,19 +49,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         AcceptedCase{"empty file is the default state", "", SimulatorState{}},
         AcceptedCase{"only empty lines", "\n\n\n", SimulatorState{}},
-        AcceptedCase{"full file", "data=0x5A\ninput0=700\ninput1=300\n", make_state(0x5A, 700, 300)},
+        AcceptedCase{"full file", "data=0x5A\ninput0=700\ninput1=300\n", box_state(0x5A, 700, 300)},
         AcceptedCase{"any key order, empty lines between", "\ninput1=300\n\ndata=0x5A\ninput0=700\n\n",
-                     make_state(0x5A, 700, 300)},
-        AcceptedCase{"no final line end", "data=0x5A\ninput0=700", make_state(0x5A, 700, 0)},
-        AcceptedCase{"CR LF line ends", "data=0x5A\r\ninput0=700\r\n\r\ninput1=300\r\n", make_state(0x5A, 700, 300)},
-        AcceptedCase{"missing keys keep their defaults", "input1=5\n", make_state(0x00, 0, 5)},
-        AcceptedCase{"lowercase hex digits", "data=0xaf\n", make_state(0xAF, 0, 0)},
-        AcceptedCase{"largest byte and counts", "data=0xFF\ninput0=1023\ninput1=1023\n", make_state(0xFF, 1023, 1023)},
-        AcceptedCase{"zero counts", "input0=0\ninput1=0\n", make_state(0x00, 0, 0)},
+                     box_state(0x5A, 700, 300)},
+        AcceptedCase{"no final line end", "data=0x5A\ninput0=700", box_state(0x5A, 700, 0)},
+        AcceptedCase{"CR LF line ends", "data=0x5A\r\ninput0=700\r\n\r\ninput1=300\r\n", box_state(0x5A, 700, 300)},
+        AcceptedCase{"missing keys keep their defaults", "input1=5\n", box_state(0x00, 0, 5)},
+        AcceptedCase{"lowercase hex digits", "data=0xaf\n", box_state(0xAF, 0, 0)},
+        AcceptedCase{"largest byte and counts", "data=0xFF\ninput0=1023\ninput1=1023\n", box_state(0xFF, 1023, 1023)},
+        AcceptedCase{"zero counts", "input0=0\ninput1=0\n", box_state(0x00, 0, 0)},
         // A status stuck at zero differs from no stuck status at all.
-        AcceptedCase{"status stuck at zero", "status=0x00\n", with_stuck_status(make_state(0x00, 0, 0), 0x00)},
+        AcceptedCase{"status stuck at zero", "status=0x00\n", with_stuck_status(box_state(0x00, 0, 0), 0x00)},
         AcceptedCase{"status stuck at 0x40", "data=0x01\nstatus=0x40\ninput0=3\n",
-                     with_stuck_status(make_state(0x01, 3, 0), 0x40)}));
+                     with_stuck_status(box_state(0x01, 3, 0), 0x40)}));
 
 struct RejectedCase {
     std::string text;
@@ -83,7 +74,7 @@ void PrintTo(const RejectedCase& c, std::ostream* out) { *out << ::testing::Prin
 class RejectedStateTextTest : public ::testing::TestWithParam<RejectedCase> {};
 
 TEST_P(RejectedStateTextTest, NamesTheLineAndLeavesTheStateAlone) {
-    const SimulatorState before = with_stuck_status(make_state(0x12, 34, 56), 0x78);
+    const SimulatorState before = with_stuck_status(box_state(0x12, 34, 56), 0x78);
     SimulatorState state = before;
     const StateParseError error = parse_simulator_state(GetParam().text, state);
     EXPECT_EQ(error.line, GetParam().line);
@@ -118,23 +109,23 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"input0=5\ninput0=6\ninput0=junk\n", 2, "twice"}));
 
 TEST(FormatSimulatorStateTest, WritesEveryKeyWithTwoUppercaseHexDigits) {
-    EXPECT_EQ(format_simulator_state(make_state(0x5A, 700, 300)).view(), "data=0x5A\ninput0=700\ninput1=300\n");
-    EXPECT_EQ(format_simulator_state(make_state(0x0F, 0, 1023)).view(), "data=0x0F\ninput0=0\ninput1=1023\n");
-    EXPECT_EQ(format_simulator_state(with_stuck_status(make_state(0xB0, 1, 2), 0x00)).view(),
+    EXPECT_EQ(format_simulator_state(box_state(0x5A, 700, 300)).view(), "data=0x5A\ninput0=700\ninput1=300\n");
+    EXPECT_EQ(format_simulator_state(box_state(0x0F, 0, 1023)).view(), "data=0x0F\ninput0=0\ninput1=1023\n");
+    EXPECT_EQ(format_simulator_state(with_stuck_status(box_state(0xB0, 1, 2), 0x00)).view(),
               "data=0xB0\ninput0=1\ninput1=2\nstatus=0x00\n");
 }
 
 TEST(FormatSimulatorStateTest, WhatIsFormattedParsesBackToTheSameState) {
     const SimulatorState states[] = {
         SimulatorState{},
-        make_state(0xFF, 1023, 1023),
-        make_state(0x7A, 700, 300),
-        with_stuck_status(make_state(0x00, 0, 0), 0x00),
-        with_stuck_status(make_state(0xBA, 512, 1), 0xFF),
+        box_state(0xFF, 1023, 1023),
+        box_state(0x7A, 700, 300),
+        with_stuck_status(box_state(0x00, 0, 0), 0x00),
+        with_stuck_status(box_state(0xBA, 512, 1), 0xFF),
     };
     for (const SimulatorState& original : states) {
         SCOPED_TRACE(std::string(format_simulator_state(original).view()));
-        SimulatorState parsed = with_stuck_status(make_state(0xEE, 999, 999), 0xEE);
+        SimulatorState parsed = with_stuck_status(box_state(0xEE, 999, 999), 0xEE);
         const StateParseError error = parse_simulator_state(format_simulator_state(original).view(), parsed);
         ASSERT_EQ(error.line, 0u) << error.problem;
         expect_same_state(parsed, original);
