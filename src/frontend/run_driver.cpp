@@ -51,7 +51,7 @@ void print_answer(ResultKind kind, const Answer& answer, char separator, OutputL
 Failure dispatch(const RunRequest& request, OutputLine& out) {
     set_bit_count(converter_bits);
     select_port(request.port_base);
-    if (!interface_init()) return {FailureKind::privilege, place_of(&interface_init), {}};
+    if (!interface_init()) return port_access_refused();
 
     const CommandWords& words = request.words;
     double first_argument = default_first_argument;
@@ -79,6 +79,8 @@ Failure dispatch(const RunRequest& request, OutputLine& out) {
 }
 
 }  // namespace
+
+Failure port_access_refused() { return {FailureKind::privilege, place_of(&interface_init), {}}; }
 
 int run_driver(const RunRequest& request, OutputLine& out) {
     attach_port(request.port);

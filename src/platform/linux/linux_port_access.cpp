@@ -138,9 +138,7 @@ void LinuxPortAccess::write(std::uint16_t port, std::uint8_t value) {
 void describe_refusal(const LinuxPortAccess& access, std::uint16_t base, std::string_view program,
                       FixedText<512>& line) {
     static constexpr char hex[] = "0123456789ABCDEF";
-    const std::string_view device = access.device_path().empty()
-                                        ? std::string_view{}
-                                        : access.device_path().substr(0, access.device_path().size() - 1);
+    const std::string_view device = access.device_path();
     line.append(program);
     line.append(": no access to the parallel port at 0x");
     for (int shift = 8; shift >= 0; shift -= 4) line.append(hex[(base >> shift) & 0xF]);

@@ -34,8 +34,10 @@ public:
     void write(std::uint16_t port, std::uint8_t value) override;
 
     AccessRefusal refusal() const { return refusal_; }
-    // The device that was used or refused, when there was one.
-    std::string_view device_path() const { return device_path_.view(); }
+    // The device that was used or refused, when there was one (held NUL-terminated for open).
+    std::string_view device_path() const {
+        return device_path_.size() == 0 ? std::string_view{} : device_path_.view().substr(0, device_path_.size() - 1);
+    }
 
 private:
     enum class Mode : std::uint8_t { none, direct, device };

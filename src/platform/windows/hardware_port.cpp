@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "frontend/failure_report.h"
-#include "interface/interface_control.h"
+#include "frontend/run_driver.h"
 #include "platform/program.h"
 
 namespace voka {
@@ -15,7 +15,7 @@ volatile bool port_instruction_running = false;
 
 [[noreturn]] void end_with_privilege_report() {
     static OutputLine out;
-    write_failure_report({FailureKind::privilege, place_of(&interface_init), {}}, program_name(), out);
+    write_failure_report(port_access_refused(), program_name(), out);
     write_standard_output(out.view());
     ExitProcess(1);
 }
